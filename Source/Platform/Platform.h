@@ -1,0 +1,26 @@
+// The platform layer: the few facilities whose spelling differs between
+// POSIX and Windows. Everything else in Tovix is platform-free.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace tovix::platform {
+
+// Size of the named file in bytes. False when the size cannot be had or is
+// 4 GiB or more, which a 32-bit length cannot describe.
+bool FileSizeByName(const char* path, std::uint32_t& size) noexcept;
+
+// True when `byte` starts a double-byte character in the active multibyte
+// code page (Windows) or the current C locale (POSIX).
+bool IsLeadByte(unsigned char byte) noexcept;
+
+// Creates or truncates `path` for writing in text mode, so that each line
+// feed reaches the file as the platform's line end. Null on failure.
+std::FILE* OpenTextOutput(const char* path) noexcept;
+
+// True when the open stream refers to a regular file (not a device, pipe or
+// other special file).
+bool IsRegularFile(std::FILE* stream) noexcept;
+
+} // namespace tovix::platform
