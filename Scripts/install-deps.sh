@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the named stages need, only those that
+# are missing. Stages: build, test.
+set -euo pipefail
+
+declare -A packages=(
+    [build]="cmake ninja-build g++ gcc"
+    [test]="libgtest-dev"
+)
+
+wanted=()
+for stage in "$@"; do
+    [[ -n "${packages[$stage]+set}" ]] || { echo "install-deps: unknown stage '$stage'" >&2; exit 2; }
+    for package in ${packages[$stage]}; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            wanted+=("$package")
+    done
+done
+[[ ${#wanted[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+echo "Installing: ${wanted[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${wanted[@]}"

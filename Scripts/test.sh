@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the whole test suite, warnings treated as errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+Scripts/install-deps.sh build test
+
+echo "== Linux: release build and tests"
+cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset release
+ctest --preset release -j "$(nproc)"
