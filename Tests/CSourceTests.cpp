@@ -42,6 +42,12 @@ TEST(CSourceComment, NoBitfileNameCanCloseIt)
         {"a*\\/b", "a*\\/b"},
         {"C:\\dir\\top.bit", "C:\\dir\\top.bit"},
         {"", ""},
+        // Line splices vanish before the compiler looks for "*/".
+        {"x*\\\n/y", "x*\\\n\\/y"},
+        {"x*\\ \t\r\n\\\n/y", "x*\\ \t\r\n\\\n\\/y"},
+        {"x*?\?/\n/y", "x*?\?/\n\\/y"},
+        {"x*\\y/", "x*\\y/"},
+        {"x*\n/y", "x*\n/y"},
     };
     for (const CommentCase& c : cases) {
         EXPECT_EQ(Written(c.bitfile), tovix::testing::ReferenceCSource(c.quoted, "p", {})) << c.bitfile;

@@ -262,6 +262,11 @@ TEST(Layout, LargeDataMatchesTheReference)
 
 // ----------------------------------------------------------------- naming
 
+struct CommentCase {
+    std::string typed;  // the bitfile argument
+    std::string quoted; // as it stands in the comment
+};
+
 struct NamingCase {
     const char* cfile; // relative to the test directory
     const char* prefix;
@@ -310,17 +315,30 @@ TEST(Naming, CommentQuotesTheBitfileAsTyped)
 
 #ifndef _WIN32
 // '*' cannot stand in a Windows file name, so this runs on POSIX only; the
-// writer's own test covers the escaping everywhere.
+// writer's own test covers the escaping everywhere. The second name closes
+// the comment only after the compiler has spliced its lines.
 TEST(Naming, BitfileNameCannotCloseTheComment)
 {
-    TempDir dir;
-    fs::create_directories(dir.path() / "x*" / "y*");
-    WriteBitFile(dir, "x*/y*/top.bit", CountingBytes(4));
-    const RunResult run = Tovix({"x*/y*/top.bit", "out.c"}, {.workingDirectory = dir.path().string()});
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(ReadFile(dir / "out.c"),
-              commentAndInclude("x*\\/y*\\/top.bit") +
-                  "uint32_t outLength = 0x00000004;\nuint32_t outImage[] = {\n    0x04030201\n};\n");
+    const CommentCase cases[] = {
+        {"x*/y*/top.bit", "x*\\/y*\\/top.bit"},
+        {"x*\\\n/y*/top.bit", "x*\\\n\\/y*\\/top.bit"},
+    };
+    for (const CommentCase& c : cases) {
+        TempDir dir;
+        fs::create_directories((dir.path() / c.typed).parent_path());
+        WriteBitFile(dir, c.typed, CountingBytes(4));
+        const RunResult run = Tovix({c.typed, "out.c"}, {.workingDirectory = dir.path().string()});
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(ReadFile(dir / "out.c"),
+                  commentAndInclude(c.quoted) +
+                      "uint32_t outLength = 0x00000004;\nuint32_t outImage[] = {\n    0x04030201\n};\n");
+        const std::string compiler = TOVIX_HOST_C_COMPILER;
+        if (!compiler.empty()) {
+            const RunResult compile = RunProgram({compiler, "-std=c99", "-Wall", "-Werror", "-c",
+                                                  dir / "out.c", "-o", dir / "out.o"});
+            EXPECT_EQ(compile.exitCode, 0) << compile.output;
+        }
+    }
 }
 #endif
 

@@ -83,16 +83,46 @@ private:
     bool failed_ = false;
 };
 
-// The bitfile name as comment text: "*/" becomes "*\/", all else is kept.
+// Length of the line splice at the start of `text`, or 0: a backslash (or
+// its trigraph "??/"), optional blanks, then a line feed. Compilers delete
+// these before they look for the end of a comment.
+std::size_t SpliceLength(std::string_view text) noexcept
+{
+    std::size_t length = 0;
+    if (text.starts_with('\\')) {
+        length = 1;
+    } else if (text.starts_with("?\?/")) {
+        length = 3;
+    } else {
+        return 0;
+    }
+    constexpr std::string_view blanks = " \t\r\v\f";
+    while (length < text.size() && blanks.find(text[length]) != std::string_view::npos) {
+        ++length;
+    }
+    return length < text.size() && text[length] == '\n' ? length + 1 : 0;
+}
+
+// The bitfile name as comment text, as typed except that a '/' the compiler
+// would join to the '*' before it, directly or across line splices, is
+// written "\/": no file name can end the comment.
 void PutCommentText(ChunkedOutput& out, std::string_view text) noexcept
 {
-    for (std::size_t close = text.find("*/"); close != std::string_view::npos;
-         close = text.find("*/")) {
-        out.Put(text.substr(0, close + 1));
-        out.Put("\\");
-        text.remove_prefix(close + 1);
+    bool afterStar = false;
+    while (!text.empty()) {
+        const std::size_t splice = SpliceLength(text);
+        if (splice > 0) {
+            out.Put(text.substr(0, splice));
+            text.remove_prefix(splice);
+            continue;
+        }
+        if (text.front() == '/' && afterStar) {
+            out.Put("\\");
+        }
+        afterStar = text.front() == '*';
+        out.Put(text.substr(0, 1));
+        text.remove_prefix(1);
     }
-    out.Put(text);
 }
 
 // The words of one line: "\n    " then up to four "0x%08x", separated and,
