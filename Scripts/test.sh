@@ -9,3 +9,7 @@ echo "== Linux: release build and tests"
 cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset release
 ctest --preset release -j "$(nproc)"
+
+echo "== Install: fresh prefix, CMake package, example project, packages"
+Scripts/install-deps.sh install
+Scripts/test-install.sh build/release
