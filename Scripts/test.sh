@@ -9,3 +9,9 @@ echo "== Linux: release build and tests"
 cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset release
 ctest --preset release -j "$(nproc)"
+
+echo "== Benchmark: build and smoke run (no timings checked)"
+Scripts/install-deps.sh bench
+cmake --preset bench -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset bench -j 2
+build/bench/bin/CSourceBench --benchmark_min_time=0.01
