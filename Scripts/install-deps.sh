@@ -7,6 +7,7 @@ declare -A packages=(
     [build]="cmake ninja-build g++ gcc"
     [test]="libgtest-dev"
     [install]="groff-base dpkg-dev file"
+    [bench]="libbenchmark-dev hyperfine time xxd"
 )
 
 wanted=()

@@ -13,3 +13,9 @@ ctest --preset release -j "$(nproc)"
 echo "== Install: fresh prefix, CMake package, example project, packages"
 Scripts/install-deps.sh install
 Scripts/test-install.sh build/release
+
+echo "== Benchmark: build and smoke run (no timings checked)"
+Scripts/install-deps.sh bench
+cmake --preset bench -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset bench -j 2
+build/bench/bin/CSourceBench --benchmark_min_time=0.01

@@ -164,6 +164,11 @@ BitFileWriter Minimal()
     return BitFileWriter().Preamble().Text('b', "7a35tcpg236").Data(eightBytes);
 }
 
+// A full 7a35t configuration: its buffer is past 2 MiB, where the memory
+// comes from huge pages when the system has them.
+const std::vector<std::uint8_t> fullSizeData =
+    tovix::bitfile::SampleConfigData(tovix::bitfile::FullConfigLength7a35t);
+
 struct LoadCase {
     const char* name;
     std::vector<std::uint8_t> file;
@@ -185,6 +190,8 @@ const LoadCase loadCases[] = {
      Success, eightBytes},
     {"PartNameLength16WithPrefix", BitFileWriter().Text('b', "xc7a35tcpg236-1").Data(eightBytes).bytes(),
      Success, eightBytes},
+    {"FullSizeData", BitFileWriter().Text('b', "7a35tcpg236").Data(fullSizeData).bytes(), Success,
+     fullSizeData},
     {"OtherPart", BitFileWriter().Text('b', "7z010clg400").Data(eightBytes).bytes(),
      PartTypeMismatch},
     {"PartNameLength17", BitFileWriter().Text('b', "7a35t_6789abcdef").Data(eightBytes).bytes(),

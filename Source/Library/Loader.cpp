@@ -166,7 +166,7 @@ std::int32_t MatchPartType(const char* partName) noexcept
 
 void* Allocate(std::size_t size) noexcept
 {
-    return allocateHook != nullptr ? allocateHook(size) : std::malloc(size);
+    return allocateHook != nullptr ? allocateHook(size) : tovix::platform::Allocate(size);
 }
 
 AllocateFunction SetAllocateForTesting(AllocateFunction allocate) noexcept

@@ -2,6 +2,7 @@
 // POSIX and Windows. Everything else in Tovix is platform-free.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -10,6 +11,11 @@ namespace tovix::platform {
 // Size of the named file in bytes. False when the size cannot be had or is
 // 4 GiB or more, which a 32-bit length cannot describe.
 bool FileSizeByName(const char* path, std::uint32_t& size) noexcept;
+
+// Memory for `size` bytes that std::free() releases, or null. A block of a
+// huge page or more is backed by huge pages where the system allows: filling
+// a buffer one 4 KiB page fault at a time costs more than the copy into it.
+void* Allocate(std::size_t size) noexcept;
 
 // True when `byte` starts a double-byte character in the active multibyte
 // code page (Windows) or the current C locale (POSIX).

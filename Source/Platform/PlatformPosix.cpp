@@ -1,6 +1,8 @@
 #include "Platform.h"
 
+#include <cstdlib>
 #include <cwchar>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 namespace tovix::platform {
@@ -13,6 +15,22 @@ bool FileSizeByName(const char* path, std::uint32_t& size) noexcept
     }
     size = static_cast<std::uint32_t>(info.st_size);
     return true;
+}
+
+void* Allocate(std::size_t size) noexcept
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::size_t hugePage = std::size_t{2} << 20;
+    if (size >= hugePage) {
+        void* block = std::aligned_alloc(hugePage, size);
+        if (block != nullptr) {
+            // Only a hint: without it the block still works, in small pages.
+            madvise(block, size & ~(hugePage - 1), MADV_HUGEPAGE);
+        }
+        return block;
+    }
+#endif
+    return std::malloc(size);
 }
 
 bool IsLeadByte(unsigned char byte) noexcept

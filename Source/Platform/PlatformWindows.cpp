@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <cstdlib>
 #include <mbctype.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -15,6 +16,12 @@ bool FileSizeByName(const char* path, std::uint32_t& size) noexcept
     }
     size = static_cast<std::uint32_t>(info.st_size);
     return true;
+}
+
+void* Allocate(std::size_t size) noexcept
+{
+    // Large pages need a privilege that a console user rarely holds.
+    return std::malloc(size);
 }
 
 bool IsLeadByte(unsigned char byte) noexcept

@@ -63,6 +63,9 @@ int main(int argc, char* argv[])
         Fail("Could not open output file");
     }
     const bool regularFile = tovix::platform::IsRegularFile(output);
+    // The writer hands over whole chunks; a stream buffer would only copy
+    // them once more on their way to the file.
+    std::setvbuf(output, nullptr, _IONBF, 0);
 
     // 5. The declarations are named after the cfile's base name.
     const std::string_view prefix = tovix::IdentifierPrefix(cfile);
