@@ -275,7 +275,7 @@ TEST_P(Loader, LoadsOrRejects)
     EXPECT_EQ(image->magic, 0xDEADBEE0u);
     EXPECT_EQ(image->partType, 1);
     ASSERT_EQ(image->length, c.data.size());
-    EXPECT_EQ(std::memcmp(image->data, c.data.data(), c.data.size()), 0);
+    EXPECT_TRUE(c.data.empty() || std::memcmp(image->data, c.data.data(), c.data.size()) == 0);
     // The padding runs to a multiple of 1,024 with at least 1,024 bytes
     // more; reading all of it is safe only if the buffer really is that big.
     const std::size_t bufferSize = (c.data.size() + 2047) / 1024 * 1024;
