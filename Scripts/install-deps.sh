@@ -6,6 +6,7 @@ set -euo pipefail
 declare -A packages=(
     [build]="cmake ninja-build g++ gcc"
     [test]="libgtest-dev"
+    [fuzz]="clang libclang-rt-14-dev llvm valgrind"
 )
 
 wanted=()

@@ -9,3 +9,15 @@ echo "== Linux: release build and tests"
 cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset release
 ctest --preset release -j "$(nproc)"
+
+echo "== Hardening: fuzzing, sanitizers, heavy cases and valgrind"
+Scripts/install-deps.sh fuzz
+Scripts/fuzz.sh 60
+cmake --preset sanitize -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset sanitize
+ctest --preset sanitize -j "$(nproc)"
+# Configured again so that it finds valgrind, installed after its first run.
+cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset release
+ctest --preset heavy
+ctest --preset valgrind
