@@ -16,8 +16,8 @@ Scripts/fuzz.sh 60
 cmake --preset sanitize -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset sanitize
 ctest --preset sanitize -j "$(nproc)"
+ctest --preset heavy
 # Configured again so that it finds valgrind, installed after its first run.
 cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset release
-ctest --preset heavy
 ctest --preset valgrind
