@@ -8,6 +8,7 @@ declare -A packages=(
     [test]="libgtest-dev"
     [install]="groff-base dpkg-dev file"
     [bench]="libbenchmark-dev hyperfine time xxd"
+    [fuzz]="clang libclang-rt-14-dev llvm valgrind"
 )
 
 wanted=()

@@ -19,3 +19,15 @@ Scripts/install-deps.sh bench
 cmake --preset bench -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset bench -j 2
 build/bench/bin/CSourceBench --benchmark_min_time=0.01
+
+echo "== Hardening: fuzzing, sanitizers, heavy cases and valgrind"
+Scripts/install-deps.sh fuzz
+Scripts/fuzz.sh 60
+cmake --preset sanitize -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset sanitize
+ctest --preset sanitize -j "$(nproc)"
+ctest --preset heavy
+# Configured again so that it finds valgrind, installed after its first run.
+cmake --preset release -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
+cmake --build --preset release
+ctest --preset valgrind

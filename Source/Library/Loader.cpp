@@ -19,6 +19,7 @@ const std::array<PartType, 1> PartTypeTable = {{
 namespace {
 
 AllocateFunction allocateHook = nullptr;
+ReadBlockFunction readBlockHook = nullptr;
 
 struct FreeDeleter {
     void operator()(void* block) const noexcept { std::free(block); }
@@ -81,7 +82,7 @@ public:
     // Reads `size` bytes in one block read; returns the bytes that arrived.
     std::size_t Block(std::uint8_t* data, std::size_t size) noexcept
     {
-        return std::fread(data, 1, size, file_);
+        return ReadBlock(data, size, file_);
     }
 
 private:
@@ -173,6 +174,18 @@ AllocateFunction SetAllocateForTesting(AllocateFunction allocate) noexcept
 {
     const AllocateFunction previous = allocateHook;
     allocateHook = allocate;
+    return previous;
+}
+
+std::size_t ReadBlock(void* data, std::size_t size, std::FILE* file) noexcept
+{
+    return readBlockHook != nullptr ? readBlockHook(data, size, file) : std::fread(data, 1, size, file);
+}
+
+ReadBlockFunction SetReadBlockForTesting(ReadBlockFunction readBlock) noexcept
+{
+    const ReadBlockFunction previous = readBlockHook;
+    readBlockHook = readBlock;
     return previous;
 }
 

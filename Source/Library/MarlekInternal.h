@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace marlek {
 
@@ -50,5 +51,12 @@ using AllocateFunction = void* (*)(std::size_t size);
 void* Allocate(std::size_t size) noexcept;
 // Installs `allocate` (nullptr restores malloc) and returns the previous one.
 AllocateFunction SetAllocateForTesting(AllocateFunction allocate) noexcept;
+
+// The one block read of the data goes through ReadBlock (fread by default).
+// Tests swap it to make a read fail part way, which no real file here can.
+using ReadBlockFunction = std::size_t (*)(void* data, std::size_t size, std::FILE* file);
+std::size_t ReadBlock(void* data, std::size_t size, std::FILE* file) noexcept;
+// Installs `readBlock` (nullptr restores fread) and returns the previous one.
+ReadBlockFunction SetReadBlockForTesting(ReadBlockFunction readBlock) noexcept;
 
 } // namespace marlek

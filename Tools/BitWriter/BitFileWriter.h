@@ -84,7 +84,9 @@ public:
         if (file == nullptr) {
             return false;
         }
-        const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
+        // An empty vector's data() may be null, which fwrite must not get.
+        const bool written =
+            bytes_.empty() || std::fwrite(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
         return (std::fclose(file) == 0) && written;
     }
 
