@@ -22,11 +22,14 @@ void* Allocate(std::size_t size) noexcept
 #ifdef MADV_HUGEPAGE
     constexpr std::size_t hugePage = std::size_t{2} << 20;
     if (size >= hugePage) {
-        void* block = std::aligned_alloc(hugePage, size);
-        if (block != nullptr) {
-            // Only a hint: without it the block still works, in small pages.
-            madvise(block, size & ~(hugePage - 1), MADV_HUGEPAGE);
+        // posix_memalign, not aligned_alloc: the size need not be a multiple
+        // of the alignment.
+        void* block = nullptr;
+        if (posix_memalign(&block, hugePage, size) != 0) {
+            return nullptr;
         }
+        // Only a hint: without it the block still works, in small pages.
+        madvise(block, size & ~(hugePage - 1), MADV_HUGEPAGE);
         return block;
     }
 #endif
