@@ -5,6 +5,10 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <mbctype.h>
+#endif
+
 namespace {
 
 struct PrefixCase {
@@ -90,6 +94,33 @@ TEST(IdentifierPrefix, PlatformHasNoLeadBytesInTheCLocale)
 {
     EXPECT_EQ(tovix::IdentifierPrefix("\x83\x5C.c"), "");
     EXPECT_EQ(tovix::IdentifierPrefix("\xE3\x81\x2E"), "\xE3\x81");
+}
+#else
+// Windows: the platform's test follows the active multibyte code page. In
+// code page 932 (Shift JIS) 0x83 0x5C is one character, not 0x83 and a
+// backslash; in the single-byte code page 1252 the same bytes split there.
+TEST(IdentifierPrefix, PlatformFollowsTheMultibyteCodePage)
+{
+    struct RestoreCodePage {
+        int codePage = _getmbcp();
+        ~RestoreCodePage() { _setmbcp(codePage); }
+    } restore;
+    struct CodePageCase {
+        int codePage;
+        std::string path;
+        std::string prefix;
+    };
+    const CodePageCase cases[] = {
+        {932, "\x83\x5C.c", "\x83\x5C"},
+        {932, "out\\\x83\x5C\\\x83\x5Cx.c", "\x83\x5Cx"},
+        {932, "C:\x83\x5C", "\x83\x5C"},
+        {1252, "\x83\x5C.c", ""},
+        {1252, "out\\\x83\x5Cx.c", "x"},
+    };
+    for (const CodePageCase& c : cases) {
+        ASSERT_EQ(_setmbcp(c.codePage), 0) << c.codePage;
+        EXPECT_EQ(tovix::IdentifierPrefix(c.path), c.prefix) << c.codePage << ": " << c.path;
+    }
 }
 #endif
 
