@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the named stages need, only those that
-# are missing. Stages: build, test.
+# are missing. Stages: build, test, install, bench, windows, fuzz.
 set -euo pipefail
 
 declare -A packages=(
@@ -8,6 +8,7 @@ declare -A packages=(
     [test]="libgtest-dev"
     [install]="groff-base dpkg-dev file"
     [bench]="libbenchmark-dev hyperfine time xxd"
+    [windows]="g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64 unzip"
     [fuzz]="clang libclang-rt-14-dev llvm valgrind"
 )
 
