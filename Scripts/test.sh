@@ -39,8 +39,11 @@ export WINEDEBUG=-all
 # needs no existing Wine set-up.
 export WINEPREFIX="$PWD/build/wineprefix"
 mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1 || true
+# One persistent server for the whole run (started before wineboot, which
+# would otherwise start a short-lived one of its own).
+wineserver -k 2>/dev/null || true
 wineserver -p
+wineboot -i >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows -DBUILD_TESTING=ON -DTOVIX_WARNINGS_AS_ERRORS=ON
 cmake --build --preset windows
