@@ -2,6 +2,7 @@
 #include "BitWriter/BitFileWriter.h"
 #include "Support/ReferenceCSource.h"
 #include "Support/RunProgram.h"
+#include "Support/TestCases.h"
 #include "Support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 
 namespace fs = std::filesystem;
 using tovix::bitfile::BitFileWriter;
+using tovix::testing::LoadFailureReport;
 using tovix::testing::ReadFile;
 using tovix::testing::RunOptions;
 using tovix::testing::RunProgram;
@@ -65,13 +67,6 @@ std::string WriteBitFile(const TempDir& dir, const std::string& name,
     return path;
 }
 
-std::string Report(const char* status, const char* message)
-{
-    return WithPlatformLineEnds(std::string("**** Tovix - Function MarlekLoadFile returned an error\n"
-                                            "        ") +
-                                status + " : \"" + message + "\"\n\n");
-}
-
 const std::string usage = WithPlatformLineEnds("Tovix\n\nUsage:\n\n    Tovix <bitfile> <cfile>\n\n");
 
 // ----------------------------------------------------------------- usage
@@ -107,24 +102,24 @@ struct FailureCase {
 const FailureCase failureCases[] = {
     {"MissingBitfile",
      [](const TempDir& dir) { return std::pair{dir / "missing.bit", dir / "out.c"}; },
-     Report("0x00008007", "File not found")},
+     LoadFailureReport("0x00008007", "File not found")},
     {"OtherPart",
      [](const TempDir& dir) {
          return std::pair{WriteBitFile(dir, "z.bit", CountingBytes(8), "7z010clg400"), dir / "out.c"};
      },
-     Report("0x0000800f", "The configuration part type does not match the FPGA fitted to this board")},
+     LoadFailureReport("0x0000800f", "The configuration part type does not match the FPGA fitted to this board")},
     {"NotABitstream",
      [](const TempDir& dir) {
          WriteFile(dir / "text.bit", "just some text\n");
          return std::pair{dir / "text.bit", dir / "out.c"};
      },
-     Report("0x00008009", "File format is not recognised")},
+     LoadFailureReport("0x00008009", "File format is not recognised")},
     {"EmptyBitfile",
      [](const TempDir& dir) {
          WriteFile(dir / "empty.bit", "");
          return std::pair{dir / "empty.bit", dir / "out.c"};
      },
-     Report("0x00008009", "File format is not recognised")},
+     LoadFailureReport("0x00008009", "File format is not recognised")},
     // A valid head, then a hole: sparse, so the test costs no disk space.
     {"BitfileOf4GiB",
      [](const TempDir& dir) {
@@ -132,7 +127,7 @@ const FailureCase failureCases[] = {
          fs::resize_file(bitfile, std::uintmax_t{1} << 32);
          return std::pair{bitfile, dir / "out.c"};
      },
-     Report("0x00008008", "Error while reading file")},
+     LoadFailureReport("0x00008008", "Error while reading file")},
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -161,7 +156,7 @@ TEST_P(Failure, LeavesAnExistingFileUnchanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, Failure, ::testing::ValuesIn(failureCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         tovix::testing::CaseName());
 
 TEST(Failure, CfileInAMissingDirectoryCannotBeOpened)
 {

@@ -3,6 +3,7 @@
 #include "BitWriter/BitFileWriter.h"
 #include "Support/ReferenceCSource.h"
 #include "Support/RunProgram.h"
+#include "Support/TestCases.h"
 #include "Support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -117,9 +118,9 @@ TEST_P(RealBitstreams, ConvertOrReportTheirPart)
     if (GetParam().failure != nullptr) {
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.output,
-                  WithPlatformLineEnds(std::string("**** Tovix - Function MarlekLoadFile returned an error\n        ") +
-                                       GetParam().failure +
-                                       " : \"The configuration part type does not match the FPGA fitted to this board\"\n\n"));
+                  tovix::testing::LoadFailureReport(
+                      GetParam().failure,
+                      "The configuration part type does not match the FPGA fitted to this board"));
         EXPECT_FALSE(fs::exists(cfile));
         return;
     }

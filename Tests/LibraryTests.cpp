@@ -2,6 +2,7 @@
 #include "BitWriter/BitFileWriter.h"
 #include "Marlek.h"
 #include "MarlekInternal.h"
+#include "Support/TestCases.h"
 #include "Support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -296,7 +297,7 @@ TEST_P(Loader, LoadsOrRejects)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Loader, ::testing::ValuesIn(loadCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         tovix::testing::CaseName());
 
 TEST(LoaderBufferSize, IsPaddedToKilobytesWithoutWrapping)
 {
@@ -392,7 +393,7 @@ TEST_P(LoaderAllocation, FailureBecomesAStatus)
 }
 
 INSTANTIATE_TEST_SUITE_P(EachAllocation, LoaderAllocation, ::testing::ValuesIn(allocationCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         tovix::testing::CaseName());
 
 // The table names every allocation: without a failure, each file loads
 // with exactly as many allocations as its last row counts.
@@ -465,7 +466,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReadFailureCase{"AtTheStart", [](std::size_t) -> std::size_t { return 0; }},
                       ReadFailureCase{"InTheMiddle", [](std::size_t size) { return size / 2; }},
                       ReadFailureCase{"AtTheLastByte", [](std::size_t size) { return size - 1; }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    tovix::testing::CaseName());
 
 // ------------------------------------------------------------- file size
 

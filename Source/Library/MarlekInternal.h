@@ -49,7 +49,7 @@ MarlekStatus ReadBitFile(const char* fileName, ConfigImage** out) noexcept;
 // through free(). Tests swap the allocator to make each allocation fail.
 using AllocateFunction = void* (*)(std::size_t size);
 void* Allocate(std::size_t size) noexcept;
-// Installs `allocate` (nullptr restores malloc) and returns the previous one.
+// Installs `allocate` (nullptr restores the default) and returns the previous one.
 AllocateFunction SetAllocateForTesting(AllocateFunction allocate) noexcept;
 
 // The one block read of the data goes through ReadBlock (fread by default).
